@@ -1,0 +1,121 @@
+// CInstall: the installer object. It holds the whole state of a run: payload access, platform
+// facts, the user's choices, the composed paths and the state of an existing installation.
+#pragma once
+
+#include "../engine/KeyTable.h"
+#include "InstallBase.h"
+
+class CWizard;
+
+class CInstall : public CInstallBase
+{
+public:
+    CInstall();
+    virtual ~CInstall();
+
+    HWND GetOwnerWindow() override;
+    bool Init(HINSTANCE instance) override;
+    void FreePayload() override;
+    const void* FindString(StringId id) override;
+
+    bool Run();
+    void Finish();
+    bool SetLanguageIndex(int index);
+
+    int ChooseVariant();
+    int SetVariant(int variant);
+    int ChooseDecimalKey();
+    int SetDecimalKey(int decimalKey);
+    int GetAltLibraries() const { return (int)m_optAltLibraries; }
+    void SetAltLibraries(int alt) { m_optAltLibraries = (uint32_t)alt; }
+
+    // Platform probe and checks.
+    bool ProbePlatform(StringId procName, StringId libName);
+    bool IsPlatformSupported();
+    bool IsUserAdmin();
+    bool CheckSingleInstance();
+    int ShowMessage(StringId text, UINT type);
+    HMODULE LoadSystemLibrary(StringId libName);
+    FARPROC GetSystemProc(StringId procName, StringId libName, HMODULE& module);
+
+    // Installation paths.
+    bool BuildPaths();
+
+    // Steps of Run and Finish that later parts of the engine provide.
+    int CheckAssociatedProgram(StringId fileType, StringId needle);
+    int ReadScancodeMap();
+    int ReadInstallRecord();
+    bool WriteFinishValue();
+    bool RestartSystem();
+
+    uint16_t m_defaultLangId;
+    uint16_t m_targetLangId;
+    uint32_t m_optLangSettings;
+    uint32_t m_assocMatch;
+    uint32_t m_isAdmin;
+    uint32_t m_uninstallDone;
+    uint32_t m_installDone;
+    uint32_t m_restartRequested;
+    uint32_t m_eulaAccepted;
+    uint32_t m_optToggleKeys;
+    uint32_t m_optDesktopLinks;
+    uint32_t m_madeFileCDesktopLink;
+    uint32_t m_madeFileADesktopLink;
+    uint32_t m_madeFileBDesktopLink;
+    int32_t m_variant;
+    int32_t m_decimalKey;
+    uint32_t m_forceAltLibraries;
+    uint32_t m_optAltLibraries;
+    uint32_t m_settingsOnly;
+    uint32_t m_hadScancodeMap;
+    KeyMapEntry* m_keyMap;
+    int32_t m_keyMapCount;
+    StringTable m_installStrings;
+    CWizard* m_wizard;
+
+    GString m_langName;
+    GString m_regPrevLayout;
+    GString m_vendorDir;
+    GString m_installDir;
+    GString m_menuVendorDir;
+    GString m_menuDir;
+    GString m_regFileA;
+    GString m_fileA;
+    GString m_regFileAMenuLink;
+    GString m_fileAMenuLink;
+    GString m_regFileADesktopLink;
+    GString m_fileADesktopLink;
+    GString m_regFileB;
+    GString m_fileB;
+    GString m_regFileBMenuLink;
+    GString m_fileBMenuLink;
+    GString m_regFileBDesktopLink;
+    GString m_fileBDesktopLink;
+    GString m_regFileC;
+    GString m_fileC;
+    GString m_regFileCMenuLink;
+    GString m_fileCMenuLink;
+    GString m_regFileCDesktopLink;
+    GString m_fileCDesktopLink;
+    GString m_regTextMenuFile;
+    GString m_textMenuFile;
+    GString m_regTextDesktopFile;
+    GString m_textDesktopFile;
+    GString m_regFileD;
+    GString m_fileD;
+    GString m_selfPath;
+    GString m_selfLinkTitle;
+    GString m_regSelfCopy;
+    GString m_selfCopy;
+    GString m_regSelfLink;
+    GString m_selfLink;
+
+    uint32_t m_regVersion1;
+    uint32_t m_regVersion2;
+    uint32_t m_regSharedCount;
+    uint32_t m_installedVersion;
+    uint32_t m_installCount;
+
+private:
+    bool ReadTableItem(const struct PayloadItem& item, StringTable& table);
+};

@@ -1,0 +1,34 @@
+#include "Install.h"
+
+// Steps of Run and Finish whose engine parts are not built yet. Each reports "nothing found"
+// or "not done", which is what Run and Finish already tolerate.
+
+bool CInstall::BuildPaths()
+{
+    return false;
+}
+
+int CInstall::CheckAssociatedProgram(StringId, StringId)
+{
+    return 0;
+}
+
+int CInstall::ReadScancodeMap()
+{
+    return 0;
+}
+
+int CInstall::ReadInstallRecord()
+{
+    return 0;
+}
+
+bool CInstall::WriteFinishValue()
+{
+    return false;
+}
+
+bool CInstall::RestartSystem()
+{
+    return false;
+}
