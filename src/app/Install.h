@@ -41,6 +41,56 @@ public:
     // Installation paths.
     bool BuildPaths();
 
+    // Key table: thin members over the key-map operations, on m_keyMap.
+    const KeyMapEntry* FindDefaultKey(uint32_t scanCode);
+    KeyMapEntry* FindKey(uint32_t scanCode);
+    int NormaliseKeyMap();
+    int LoadKeyAssignments(uint8_t* buffer, uint32_t byteCount);
+    uint8_t* SaveKeyAssignments(uint32_t& byteCount);
+
+    // Registry access. The raw forms take the name as UTF-16 text. The by-id forms look it up
+    // into m_scratch (SetRegString and RegStringEquals into a local string, so that their text
+    // may be any string, m_scratch included) and fail before any registry call when the id is
+    // in no table. Handles returned belong to the caller (RegCloseKey).
+    HKEY OpenRegKey(HKEY parent, const WChar* name, REGSAM access);
+    HKEY OpenRegKey(HKEY parent, StringId name, REGSAM access);
+    HKEY CreateRegKey(HKEY parent, const WChar* name, REGSAM access);
+    HKEY CreateRegKey(HKEY parent, StringId name, REGSAM access);
+    int SetRegBinary(HKEY key, const WChar* name, const void* bytes, uint32_t byteCount);
+    int SetRegBinary(HKEY key, StringId name, const void* bytes, uint32_t byteCount);
+    uint8_t* QueryRegBinary(HKEY key, const WChar* name, uint32_t& byteCount);
+    uint8_t* QueryRegBinary(HKEY key, StringId name, uint32_t& byteCount);
+    int SetRegDword(HKEY key, const WChar* name, uint32_t value);
+    int SetRegDword(HKEY key, StringId name, uint32_t value);
+    int QueryRegDword(HKEY key, const WChar* name, uint32_t& value);
+    int QueryRegDword(HKEY key, StringId name, uint32_t& value);
+    int SetRegString(HKEY key, const WChar* name, GString& text);
+    int SetRegString(HKEY key, StringId name, GString& text);
+    int SetRegString(HKEY key, StringId name, StringId text);
+    int QueryRegString(HKEY key, const WChar* name, GString& out);
+    int QueryRegString(HKEY key, StringId name, GString& out);
+    int RegStringEquals(HKEY key, const WChar* name, GString& text);
+    int RegStringEquals(HKEY key, StringId name, GString& text);
+    int DeleteRegValue(HKEY key, const WChar* name);
+    void DeleteRegValue(HKEY key, StringId name);
+    int DeleteRegKey(HKEY parent, StringId name);
+    int SetMachineRegString(StringId keyPath, StringId name, StringId text);
+
+    // File operations. Handles returned belong to the caller (CloseHandle).
+    HANDLE CreateOutputFile(const WChar* path);
+    int WriteBytes(HANDLE file, const void* bytes, uint32_t byteCount);
+    int WriteText(HANDLE file, GString& text);
+    int GetSpecialFolder(int csidl, GString& out);
+    int DeleteOrSchedule(const WChar* path);
+    int DeleteOrSchedule(GString& path);
+    int RemoveDir(GString& path);
+    int EnsureDirectory(const WChar* path);
+    int GetTempDir(GString& out);
+    int MakeTempFile(GString& out, StringId prefix, const WChar* directory);
+    int RunCommand(StringId format, ...);
+    int WriteItemToFile(const WChar* path, const uint8_t* item, uint32_t storedSize);
+    int WriteFileC(const WChar* path);
+
     // Steps of Run and Finish that later parts of the engine provide.
     int CheckAssociatedProgram(StringId fileType, StringId needle);
     int ReadScancodeMap();

@@ -22,13 +22,3 @@ int CInstall::ReadInstallRecord()
 {
     return 0;
 }
-
-bool CInstall::WriteFinishValue()
-{
-    return false;
-}
-
-bool CInstall::RestartSystem()
-{
-    return false;
-}

@@ -1,5 +1,7 @@
 #include "KeyTable.h"
 
+#include <stdlib.h>
+
 // Rows 0-143 are keys; row 144 (scan code 0) ends every walk that stops at the first zero scan
 // code, and its label is the "leave unchanged" entry of the key page; row 145 is all zero.
 const KeyMapEntry KeyMapTable[kKeyMapRows] = {
@@ -150,3 +152,102 @@ const KeyMapEntry KeyMapTable[kKeyMapRows] = {
     {0x0000, 0x0000, 154, 0}, // 144 (none)
     {0x0000, 0x0000, 0, 0}, // 145 (none)
 };
+
+namespace {
+
+const KeyMapEntry* FindRow(const KeyMapEntry* rows, int count, uint32_t scanCode)
+{
+    if (!rows)
+        return nullptr;
+    uint16_t code = (uint16_t)(scanCode & 0xFFFF);
+    for (int i = 0; i < count && rows[i].scanCode != 0; ++i) {
+        if (rows[i].scanCode == code)
+            return &rows[i];
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const KeyMapEntry* FindDefaultKey(uint32_t scanCode)
+{
+    return FindRow(KeyMapTable, kKeyMapRows, scanCode);
+}
+
+KeyMapEntry* FindKey(KeyMapEntry* rows, int count, uint32_t scanCode)
+{
+    return const_cast<KeyMapEntry*>(FindRow(rows, count, scanCode));
+}
+
+int NormaliseKeyMap(KeyMapEntry* rows, int count)
+{
+    if (!rows || count <= 0)
+        return 0;
+    // A copy never has more rows than the table; rows beyond it have nothing to compare with.
+    int n = count < kKeyMapRows ? count : kKeyMapRows;
+    for (int i = 0; i < n; ++i) {
+        if (rows[i].scanRemap == KeyMapTable[i].scanCode)
+            rows[i].scanRemap = 0;
+        if (rows[i].virtualKey == KeyMapTable[i].virtualKey)
+            rows[i].virtualKey = 0;
+    }
+    return 1;
+}
+
+int LoadKeyAssignments(KeyMapEntry* rows, int count, uint8_t* buffer, uint32_t byteCount)
+{
+    if (!buffer)
+        return 0;
+    if (byteCount == 0 || !rows || count <= 0) {
+        free(buffer);
+        return 0;
+    }
+    uint32_t records = byteCount / 4;
+    for (uint32_t r = 0; r < records; ++r) {
+        const uint8_t* p = buffer + (size_t)r * 4;
+        uint16_t scanCode = (uint16_t)(p[0] | p[1] << 8);
+        uint16_t virtualKey = (uint16_t)(p[2] | p[3] << 8);
+        // Scan code 0 names no key: the rows that carry it only end the walks.
+        if (scanCode == 0 || virtualKey == 0)
+            continue;
+        for (int i = 0; i < count; ++i) {
+            if (rows[i].scanCode == scanCode) {
+                rows[i].virtualKey = virtualKey;
+                break;
+            }
+        }
+    }
+    NormaliseKeyMap(rows, count);
+    free(buffer);
+    return 1;
+}
+
+uint8_t* SaveKeyAssignments(KeyMapEntry* rows, int count, uint32_t& byteCount)
+{
+    byteCount = 0;
+    if (!rows || count <= 0)
+        return nullptr;
+    NormaliseKeyMap(rows, count);
+    int records = 0;
+    for (int i = 0; i < count && rows[i].scanCode != 0; ++i) {
+        if (rows[i].virtualKey != 0)
+            ++records;
+    }
+    // A map without reassignments still gives a block (of no bytes the caller may read), so
+    // that "nothing reassigned" and "no memory" stay apart.
+    uint8_t* buffer = (uint8_t*)malloc(records > 0 ? (size_t)records * 4 : 1);
+    if (!buffer)
+        return nullptr;
+    uint8_t* p = buffer;
+    for (int i = 0; i < count && rows[i].scanCode != 0; ++i) {
+        if (rows[i].virtualKey == 0)
+            continue;
+        p[0] = (uint8_t)(rows[i].scanCode & 0xFF);
+        p[1] = (uint8_t)(rows[i].scanCode >> 8);
+        p[2] = (uint8_t)(rows[i].virtualKey & 0xFF);
+        p[3] = (uint8_t)(rows[i].virtualKey >> 8);
+        p += 4;
+    }
+    byteCount = (uint32_t)records * 4;
+    return buffer;
+}

@@ -1,0 +1,29 @@
+// Small helpers of the Windows-side tests: scratch directories, whole-file reads and writes,
+// and the system's list of file operations pending until the next restart.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+typedef std::wstring WText;
+
+// A new empty directory under the temporary folder, named after `tag`; empty on failure.
+WText MakeTestDir(const wchar_t* tag);
+void RemoveTree(const WText& dir);
+
+bool WriteWholeFile(const WText& path, const std::string& bytes);
+bool ReadWholeFile(const WText& path, std::string& bytes);
+bool FileExists(const WText& path);
+bool DirExists(const WText& path);
+int CountFiles(const WText& dir);
+
+// Source and target pairs of PendingFileRenameOperations; an empty target is a deletion.
+std::vector<std::pair<WText, WText>> PendingRenames();
+bool IsPendingDelete(const WText& path);
+
+// The helper program built beside the tests.
+WText HelperPath();
+// Starts a command line and waits for it; its exit code, or -1 when it did not start.
+int RunAndWait(const WText& commandLine);
