@@ -70,7 +70,7 @@ bool CInstall::ReadTableItem(const PayloadItem& item, StringTable& table)
     uint8_t* buffer = m_guard.ReadItem(item.data, size, &count);
     if (!buffer)
         return false;
-    if (!table.Init(buffer, (int)count)) {
+    if (!table.Init(buffer, (int)count, size)) {
         free(buffer);
         return false;
     }

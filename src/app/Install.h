@@ -22,6 +22,9 @@ public:
     void Finish();
     bool SetLanguageIndex(int index);
 
+    // Reads a UTF-8 text item into `out` as a narrow string, without a leading byte-order mark.
+    bool ReadTextItem(const uint8_t* item, uint32_t size, GString& out);
+
     int ChooseVariant();
     int SetVariant(int variant);
     int ChooseDecimalKey();

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include "ItemReader.h"
+
 namespace {
 
 // Zero-fill through a volatile pointer: the block is freed right after, and a plain memset
@@ -81,11 +83,16 @@ void CGuard::XorBytes(int start, int count, int bytePos)
         m_data[start + i] ^= mask;
 }
 
-// Items are not readable yet: the cipher and the item container come with the payload reader.
 uint8_t* CGuard::ReadItem(const uint8_t* item, uint32_t& size, uint32_t* extra)
 {
-    (void)item;
-    (void)size;
-    (void)extra;
-    return nullptr;
+    if (!m_data)
+        return nullptr;
+    uint8_t* content = nullptr;
+    PayloadHeader header;
+    if (DecodeItem(m_data + m_keyOffset, m_keyLength, item, size, &content, &header) != kItemOk)
+        return nullptr;
+    if (extra)
+        *extra = header.extra;
+    size = header.rawLength;
+    return content;
 }

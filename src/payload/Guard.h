@@ -19,6 +19,10 @@ public:
     void XorBytes(int start, int count, int bytePos);
 
     const uint8_t* Data() const { return m_data; }
+    int BlockSize() const { return m_size; }
+    // The key window of the unscrambled block; null when nothing is loaded.
+    const uint8_t* Key() const { return m_data ? m_data + m_keyOffset : nullptr; }
+    int KeyLength() const { return m_keyLength; }
 
 private:
     CGuard(const CGuard&) = delete;

@@ -1,0 +1,6 @@
+#include "Packer.h"
+
+int main(int argc, char** argv)
+{
+    return PackerMain(argc, argv);
+}
