@@ -56,11 +56,12 @@ build_all() {
     build_dir build/fuzz
     # The payload is packed by the native build; both Windows builds link the same one.
     local payload="$root/build/native/payload/PayloadData.cpp"
+    local test_payload="$root/build/native/payload/TestPayloadData.cpp"
     configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DPAYLOAD_SOURCE="$payload"
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DPAYLOAD_SOURCE="$payload" -DTEST_PAYLOAD_SOURCE="$test_payload"
     build_dir build/win64
     configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DPAYLOAD_SOURCE="$payload"
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DPAYLOAD_SOURCE="$payload" -DTEST_PAYLOAD_SOURCE="$test_payload"
     build_dir build/win32
     cp build/win32/src/app/setup.exe build/win32/setup.exe
     cp build/win64/src/app/setup64.exe build/win64/setup64.exe
