@@ -27,6 +27,9 @@ private:
     CBlowfishCipher(const CBlowfishCipher&) = delete;
     CBlowfishCipher& operator=(const CBlowfishCipher&) = delete;
 
+    // DecryptBlock on two blocks at once.
+    void DecryptTwo(uint32_t& l1, uint32_t& r1, uint32_t& l2, uint32_t& r2) const;
+
     uint32_t F(uint32_t x) const
     {
         return ((m_s[0][x >> 24] + m_s[1][(x >> 16) & 0xFF]) ^ m_s[2][(x >> 8) & 0xFF]) +

@@ -107,12 +107,13 @@ TEST(Packer, ManifestMapsItemsToSources)
         "BaseStringsItem   strings  strings/base.txt\n"
         "LangStringsItems1\tstrings\tstrings/lang 1.txt  \n"
         "LayoutLibraryItems_1_2_12  file  ${LIBS}/x64/lib.dll\n"
-        "FileAItem file /abs/doc.bin\n";
+        "FileAItem file /abs/doc.bin\n"
+        "BaseStringsItem strings ${LIBS}/patterns.txt\n";
     std::map<std::string, std::string> defines = {{"LIBS", "/build/layout"}};
     std::vector<ManifestEntry> entries;
     std::string error;
     ASSERT_TRUE(ParseManifest(manifest, "manifest.txt", "/src/payload", defines, entries, error)) << error;
-    ASSERT_EQ(entries.size(), 4u);
+    ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[0].index, CatalogueIndex("BaseStringsItem"));
     EXPECT_TRUE(entries[0].strings);
     EXPECT_EQ(entries[0].path, "/src/payload/strings/base.txt");
@@ -122,6 +123,9 @@ TEST(Packer, ManifestMapsItemsToSources)
     EXPECT_FALSE(entries[2].strings);
     EXPECT_EQ(entries[2].path, "/build/layout/x64/lib.dll");
     EXPECT_EQ(entries[3].path, "/abs/doc.bin");
+    // A string table may gather a second source.
+    EXPECT_EQ(entries[4].index, CatalogueIndex("BaseStringsItem"));
+    EXPECT_EQ(entries[4].path, "/build/layout/patterns.txt");
 }
 
 TEST(Packer, ManifestErrorsNameFileAndLine)
@@ -138,6 +142,7 @@ TEST(Packer, ManifestErrorsNameFileAndLine)
         {"\nFileAItem text a.bin\n", "m.txt:2: unknown kind 'text'"},
         {"FileAItem file\n", "m.txt:1: no source path for FileAItem"},
         {"FileAItem file a\nFileBItem file b\nFileAItem file c\n", "m.txt:3: item FileAItem listed twice (first on line 1)"},
+        {"BaseStringsItem strings a\nBaseStringsItem file b\n", "m.txt:2: item BaseStringsItem listed twice (first on line 1)"},
         {"FileAItem file ${NOPE}/a\n", "m.txt:1: ${NOPE} is not defined"},
         {"FileAItem file ${OPEN\n", "m.txt:1: unterminated ${"},
     };

@@ -59,7 +59,7 @@ bool ParseManifest(const std::string& text, const std::string& name, const std::
                    const std::map<std::string, std::string>& defines,
                    std::vector<ManifestEntry>& entries, std::string& error)
 {
-    std::map<int, int> firstLine;
+    std::map<int, int> firstLine;   // item -> its first entry
     std::vector<std::string> lines = SplitSourceLines(text);
     for (size_t n = 0; n < lines.size(); ++n) {
         const std::string& line = lines[n];
@@ -82,10 +82,13 @@ bool ParseManifest(const std::string& text, const std::string& name, const std::
             return Fail(error, name, lineNo, "unknown kind '" + kind + "' (strings or file)");
         if (path.empty())
             return Fail(error, name, lineNo, "no source path for " + item);
+        // A string table may gather several sources, one line each; any other item has one.
         auto seen = firstLine.find(index);
-        if (seen != firstLine.end())
+        bool strings = kind == "strings";
+        if (seen != firstLine.end() && !(strings && entries[(size_t)seen->second].strings))
             return Fail(error, name, lineNo,
-                        "item " + item + " listed twice (first on line " + std::to_string(seen->second) + ")");
+                        "item " + item + " listed twice (first on line " +
+                            std::to_string(entries[(size_t)seen->second].line) + ")");
         std::string resolved;
         std::string problem;
         if (!Expand(path, defines, resolved, problem))
@@ -97,11 +100,12 @@ bool ParseManifest(const std::string& text, const std::string& name, const std::
 
         ManifestEntry e;
         e.index = index;
-        e.strings = kind == "strings";
+        e.strings = strings;
         e.path = resolved;
         e.line = lineNo;
+        if (seen == firstLine.end())
+            firstLine[index] = (int)entries.size();
         entries.push_back(e);
-        firstLine[index] = lineNo;
     }
     return true;
 }

@@ -8,6 +8,8 @@
 // the item's extra value is its entry count) or `file` (the bytes of the file as they are).
 // PATH is the rest of the line; it may use ${NAME} for a value given to the packer, and a
 // relative path is taken from the manifest's folder. Fields are separated by spaces or tabs.
+// A string table may be listed on several lines: its entries are gathered from every source
+// (an id given twice is an error); any other item is listed once.
 #pragma once
 
 #include <map>

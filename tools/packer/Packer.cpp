@@ -239,6 +239,10 @@ bool BuildPayload(const BuildOptions& options, CPayloadImage& image, std::vector
     CGuard guard;
     guard.Load(block.data(), (int)block.size());
 
+    // Every source first; a string table gathers the entries of all its sources.
+    std::map<int, CStringTableBuilder> tables;
+    std::map<int, std::vector<uint8_t>> files;
+    std::map<int, int> firstLine;
     for (const ManifestEntry& e : entries) {
         std::vector<uint8_t> bytes;
         std::string readError;
@@ -247,18 +251,30 @@ bool BuildPayload(const BuildOptions& options, CPayloadImage& image, std::vector
             return false;
         }
         inputs.push_back(e.path);
-        std::vector<uint8_t> content = bytes;
-        uint32_t extra = 0;
+        firstLine.insert(std::make_pair(e.index, e.line));
         if (e.strings) {
-            CStringTableBuilder table;
-            if (!ParseStringSource(std::string(bytes.begin(), bytes.end()), e.path, table, error))
+            if (!ParseStringSource(std::string(bytes.begin(), bytes.end()), e.path, tables[e.index], error))
                 return false;
+        } else {
+            files[e.index] = bytes;
+        }
+    }
+
+    for (const auto& item : firstLine) {
+        int index = item.first;
+        std::vector<uint8_t> content;
+        uint32_t extra = 0;
+        if (IsStringTable(index)) {
+            const CStringTableBuilder& table = tables[index];
             if (table.Count() == 0) {
-                error = e.path + ":1: the table has no entries";
+                error = options.manifest + ":" + std::to_string(item.second) + ": " +
+                        CatalogueName(index) + " has no entries";
                 return false;
             }
             content = table.Build();
             extra = (uint32_t)table.Count();
+        } else {
+            content = files[index];
         }
         std::vector<uint8_t> stored = BuildItem(key.data(), (int)key.size(), content.data(),
                                                 content.size(), extra);
@@ -270,10 +286,11 @@ bool BuildPayload(const BuildOptions& options, CPayloadImage& image, std::vector
                     (size == 0 || memcmp(back, content.data(), size) == 0);
         free(back);
         if (!same) {
-            error = e.path + ": item " + CatalogueName(e.index) + " does not read back";
+            error = options.manifest + ":" + std::to_string(item.second) + ": " + CatalogueName(index) +
+                    " does not read back";
             return false;
         }
-        image.SetItem(e.index, stored);
+        image.SetItem(index, stored);
     }
     return true;
 }

@@ -115,6 +115,9 @@ bool ParseStringSource(const std::string& text, const std::string& name, CString
         if (seen != firstLine.end())
             return Fail(error, name, lineNo,
                         "duplicate id " + std::to_string(id) + " (first on line " + std::to_string(seen->second) + ")");
+        if (table.Has(id))
+            return Fail(error, name, lineNo,
+                        "duplicate id " + std::to_string(id) + " (already given by an earlier source of the table)");
         if (!table.Add(id, value, wide))
             return Fail(error, name, lineNo, "id " + std::to_string(id) + " cannot be added to the table");
         firstLine[id] = lineNo;
