@@ -13,5 +13,11 @@ std::string CatalogueName(int index);
 int CatalogueIndex(const std::string& name);
 // The item's PayloadItem as generated source refers to it ("LangStringsItems[1]").
 std::string CatalogueSymbol(int index);
+// The four string tables come first: the items the installer cannot start without, and the
+// only ones made from string-table sources.
+inline bool IsStringTableItem(int index)
+{
+    return index >= 0 && index < 4;
+}
 // The index of a layout-library slot.
 int LayoutLibraryIndex(int set, int variant, int slot);

@@ -18,12 +18,6 @@
 
 namespace {
 
-// The tables the installer cannot start without, and the only items that are string tables.
-bool IsStringTable(int index)
-{
-    return index <= 3;
-}
-
 std::string FolderOf(const std::string& path)
 {
     size_t slash = path.rfind('/');
@@ -216,14 +210,14 @@ bool BuildPayload(const BuildOptions& options, CPayloadImage& image, std::vector
     std::vector<bool> listed(kCatalogueItems, false);
     for (const ManifestEntry& e : entries) {
         listed[(size_t)e.index] = true;
-        if (e.strings != IsStringTable(e.index)) {
+        if (e.strings != IsStringTableItem(e.index)) {
             error = options.manifest + ":" + std::to_string(e.line) + ": " + CatalogueName(e.index) +
                     (e.strings ? " is not a string table (kind file)" : " is a string table (kind strings)");
             return false;
         }
     }
     for (int index = 0; index < kCatalogueItems; ++index) {
-        if (IsStringTable(index) && !listed[(size_t)index]) {
+        if (IsStringTableItem(index) && !listed[(size_t)index]) {
             error = options.manifest + ": " + CatalogueName(index) +
                     " is not listed; the installer cannot start without it";
             return false;
@@ -264,7 +258,7 @@ bool BuildPayload(const BuildOptions& options, CPayloadImage& image, std::vector
         int index = item.first;
         std::vector<uint8_t> content;
         uint32_t extra = 0;
-        if (IsStringTable(index)) {
+        if (IsStringTableItem(index)) {
             const CStringTableBuilder& table = tables[index];
             if (table.Count() == 0) {
                 error = options.manifest + ":" + std::to_string(item.second) + ": " +
