@@ -152,6 +152,12 @@ bool LocateLayoutTables(const CPeImage& image, LayoutTables& out, std::string& e
         error = "the table structure is cut off";
         return false;
     }
+    out.charactersVa = charsVa;
+    if (!image.Pointer(out.tables + 2 * p, out.deadKeysVa))
+    {
+        error = "the table structure is cut off";
+        return false;
+    }
     out.scanTable = image.VaToOffset(scanVa);
     out.scanCount = scanCount;
     for (int i = 0; i < scanCount; ++i)
@@ -175,4 +181,82 @@ bool LocateLayoutTables(const CPeImage& image, LayoutTables& out, std::string& e
     out.e0Records = (int)out.e0.size();
     out.e1Records = (int)out.e1.size();
     return FindDecimalRow(image, charsVa, out, error);
+}
+
+bool ReadCharacters(const CPeImage& image, const LayoutTables& tables,
+                    std::vector<CharacterRow>& rows, std::vector<DeadKeyEntry>& deadKeys,
+                    std::string& error)
+{
+    rows.clear();
+    deadKeys.clear();
+    const int pointerSize = image.Is64() ? 8 : 4;
+    long entry = image.VaToOffset(tables.charactersVa);
+    for (int t = 0; t < 32; ++t, entry += 2 * pointerSize)
+    {
+        uint64_t rowsVa;
+        uint8_t columns, rowSize;
+        if (!image.Pointer(entry, rowsVa) || !image.U8(entry + pointerSize, columns)
+            || !image.U8(entry + pointerSize + 1, rowSize))
+        {
+            error = "character table list out of range";
+            return false;
+        }
+        if (rowsVa == 0)
+            break;
+        long row = image.VaToOffset(rowsVa);
+        bool previousKept = false;
+        for (int r = 0; r < 256; ++r, row += rowSize)
+        {
+            CharacterRow c;
+            if (!image.U8(row, c.virtualKey) || !image.U8(row + 1, c.attributes))
+            {
+                error = "character rows out of range";
+                return false;
+            }
+            if (c.virtualKey == 0)
+                break;
+            for (int k = 0; k < columns; ++k)
+            {
+                uint16_t ch;
+                if (!image.U16(row + 2 + 2 * k, ch))
+                {
+                    error = "character rows out of range";
+                    return false;
+                }
+                c.characters.push_back(ch);
+            }
+            if (c.virtualKey == 0xFF)
+            {
+                // The dead characters of the row before.
+                if (previousKept)
+                    rows.back().deadCharacters = c.characters;
+                previousKept = false;
+                continue;
+            }
+            bool hidden = false;
+            for (const CharacterRow& earlier : rows)
+                hidden = hidden || earlier.virtualKey == c.virtualKey;
+            previousKept = !hidden;
+            if (!hidden)
+                rows.push_back(c);
+        }
+    }
+    if (tables.deadKeysVa == 0)
+        return true;
+    long at = image.VaToOffset(tables.deadKeysVa);
+    for (int i = 0; i < 4096; ++i, at += 8)
+    {
+        uint32_t both;
+        uint16_t composed;
+        if (!image.U32(at, both) || !image.U16(at + 4, composed))
+        {
+            error = "dead-key table out of range";
+            return false;
+        }
+        if (both == 0)
+            return true;
+        deadKeys.push_back({(uint16_t)(both >> 16), (uint16_t)both, composed});
+    }
+    error = "dead-key table without its end";
+    return false;
 }

@@ -15,6 +15,21 @@ struct VscVkRecord
     uint16_t virtualKey;
 };
 
+struct CharacterRow
+{
+    uint8_t virtualKey;
+    uint8_t attributes;
+    std::vector<uint16_t> characters;   // one per column; 0xF000 none, 0xF001 dead
+    std::vector<uint16_t> deadCharacters;   // for columns holding 0xF001: the dead key's character
+};
+
+struct DeadKeyEntry
+{
+    uint16_t accent;     // the dead key's own character
+    uint16_t next;       // the character typed after it
+    uint16_t composed;
+};
+
 struct LayoutTables
 {
     long tables = -1;            // file offset of the table structure
@@ -26,6 +41,8 @@ struct LayoutTables
     int e1Records = 0;
     long decimalChars = -1;      // the two characters of the keypad's decimal key
     long decimalTableEnd = -1;   // end of the character table that holds them (its end row included)
+    uint64_t charactersVa = 0;   // the list of character tables
+    uint64_t deadKeysVa = 0;
     uint32_t localeFlags = 0;
     uint32_t keyboardType = 0;
     std::vector<uint16_t> scanToVk;
@@ -37,6 +54,12 @@ struct LayoutTables
 // does not export it, its code is not the plain "return the tables' address" of our builds,
 // or any table lies outside the image.
 bool LocateLayoutTables(const CPeImage& image, LayoutTables& out, std::string& error);
+
+// Every character row of the tables, in the system's search order (a virtual key found in an
+// earlier table hides later rows of it), and the dead-key compositions.
+bool ReadCharacters(const CPeImage& image, const LayoutTables& tables,
+                    std::vector<CharacterRow>& rows, std::vector<DeadKeyEntry>& deadKeys,
+                    std::string& error);
 
 // First offset at which pattern occurs in data, or -1.
 long FirstOccurrence(const std::vector<uint8_t>& data, const std::vector<uint8_t>& pattern);
