@@ -95,6 +95,10 @@ TEST(LayoutLibrary, X64BuildsLoadAndGiveTheKeyTableDefaults)
                 EXPECT_TRUE((const BYTE*)t->scanToVk > base && (const BYTE*)t->scanToVk < end);
                 EXPECT_GE(t->scanCount, 127);
                 EXPECT_EQ(t->localeFlags, set ? 0x00010003u : 0x00010001u);
+                // The display name that the layout key names indirectly (string resource 1000).
+                wchar_t name[64] = {0};
+                EXPECT_GT(LoadStringW(module, 1000, name, 64), 0);
+                EXPECT_STREQ(name, L"Klawik");
 
                 int rows = 0;
                 for (int i = 0; i < kKeyMapRows && KeyMapTable[i].scanCode; ++i)
