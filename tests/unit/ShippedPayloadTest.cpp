@@ -297,9 +297,9 @@ TEST_F(ShippedPayload, ScriptsAreTheRegionalSettingsFilesTheyShouldBe)
 
 TEST_F(ShippedPayload, FormatsTakeTheArgumentsTheirCallersPass)
 {
-    // One text argument: string 81 (48, 97, 101, 141), the name "language - layout" (102),
+    // One text argument: string 81 (48, 97, 101, 134, 141), the name "language - layout" (102),
     // string 0 (129).
-    const StringId oneText[] = {48, 97, 101, 102, 129, 141};
+    const StringId oneText[] = {48, 97, 101, 102, 129, 134, 141};
     std::u16string name = U16("Klawik");
     for (int language = 0; language < 2; ++language)
         for (StringId id : oneText)
