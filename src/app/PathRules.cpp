@@ -13,10 +13,19 @@ enum PathText {
     kLinkSuffix = 43,
     kFileCSuffix = 44,
     kTextSuffix = 46,
+    kSelfTitleFormat = 48,
     kTextName = 70,
     kFileCName = 71,
     kFileDName = 80,
+    kSelfTitleText = 81,
 };
+
+void Fetch(TextLookup lookup, void* context, StringId id, GString& text)
+{
+    text.Reset(true);
+    if (lookup && !lookup(context, id, text))
+        text.Reset(true);
+}
 
 int Compose(GString& out, const WChar* base, const GString* a, const GString* b = nullptr)
 {
@@ -54,11 +63,8 @@ int ComposeInstallPaths(const PathFolders& folders, TextLookup lookup, void* con
         {kFileCSuffix, &fileCSuffix},     {kTextSuffix, &textSuffix},
         {kVendorFolder, &vendor},         {kProductFolder, &product},
     };
-    for (auto& t : texts) {
-        t.text->Reset(true);
-        if (lookup && !lookup(context, t.id, *t.text))
-            t.text->Reset(true);
-    }
+    for (auto& t : texts)
+        Fetch(lookup, context, t.id, *t.text);
     displayName.Reset(true);
     if (!displayName.Append(name) || !displayName.AppendW(WSTR(" ("), 2) ||
         !displayName.Append(edition) || !displayName.AppendW(WSTR(")"), 1))
@@ -95,4 +101,39 @@ int FileNameStart(const WChar* path, int length)
             return i + 1;
     }
     return 0;
+}
+
+int ComposeSelfPaths(const WChar* argv0, GString& installDir, GString& menuDir, TextLookup lookup,
+                     void* context, const SelfPathTargets& out)
+{
+    GString titleFormat, titleText, linkSuffix;
+    Fetch(lookup, context, kSelfTitleFormat, titleFormat);
+    Fetch(lookup, context, kSelfTitleText, titleText);
+    Fetch(lookup, context, kLinkSuffix, linkSuffix);
+
+    out.selfPath->Reset(true);
+    if (!out.selfPath->AppendW(argv0))
+        return 0;
+    const WChar* self = out.selfPath->GetWide();
+    if (!self)
+        return 0;
+    int nameStart = FileNameStart(self, out.selfPath->GetLength());
+    GString fileName;
+    fileName.Reset(true);
+    if (!fileName.AppendW(self + nameStart, out.selfPath->GetLength() - nameStart))
+        return 0;
+
+    // Every other path gets its backslashes from the texts, but the file name of argv[0] has
+    // none of its own: the copy goes into the installation folder, not beside it.
+    int ok = Compose(*out.selfCopy, installDir, nullptr);
+    if (fileName.GetLength() > 0 && out.selfCopy->GetLength() > 0 &&
+        *out.selfCopy->WideAt(out.selfCopy->GetLength() - 1) != '\\')
+        ok &= out.selfCopy->AppendChar('\\');
+    ok &= out.selfCopy->Append(fileName);
+    const WChar* format = titleFormat.GetWide();
+    const WChar* text = titleText.GetWide();
+    if (!format || !text || !GString::Format(*out.selfLinkTitle, format, text))
+        ok = 0;
+    ok &= Compose(*out.selfLink, menuDir, out.selfLinkTitle, &linkSuffix);
+    return ok;
 }

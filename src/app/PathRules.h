@@ -45,3 +45,19 @@ int ComposeInstallPaths(const PathFolders& folders, TextLookup lookup, void* con
 // Index of the file name in a path: the text after its last backslash, 0 when there is none,
 // `length` when the path ends in a backslash. A negative length means up to the terminator.
 int FileNameStart(const WChar* path, int length);
+
+// The members derived from the installer's own path (argv[0], as typed).
+struct SelfPathTargets
+{
+    GString* selfPath;        // argv[0]
+    GString* selfLinkTitle;   // the title format with its one text argument
+    GString* selfCopy;        // installation folder, a backslash, file name of argv[0]
+    GString* selfLink;        // menu folder + title + link suffix
+};
+
+// Composes the four targets (each replaced) from argv[0], the composed folders and the texts.
+// The copy's path joins the folder and the file name with one backslash (none is added when
+// the file name is empty, so a path ending in a backslash gives the folder itself).
+// 0 only when memory runs out or a text does not format.
+int ComposeSelfPaths(const WChar* argv0, GString& installDir, GString& menuDir, TextLookup lookup,
+                     void* context, const SelfPathTargets& out);

@@ -3,11 +3,6 @@
 // Steps of Run and Finish whose engine parts are not built yet. Each reports "nothing found"
 // or "not done", which is what Run and Finish already tolerate.
 
-bool CInstall::BuildPaths()
-{
-    return false;
-}
-
 int CInstall::CheckAssociatedProgram(StringId, StringId)
 {
     return 0;

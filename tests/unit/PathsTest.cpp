@@ -165,3 +165,68 @@ TEST(Paths, FileNameStart)
     for (const Case& c : cases)
         EXPECT_EQ(c.start, FileNameStart(c.path, c.length)) << c.start;
 }
+
+TEST(Paths, SelfPathsFromArgumentZero)
+{
+    Texts texts = kTexts;
+    texts[48] = WSTR("\\Remove %s");
+    texts[81] = WSTR("Product");
+    struct Case {
+        const char* what;
+        const WChar* argv0;
+        bool titleMissing;
+        WText selfCopy, title, selfLink;
+    } cases[] = {
+        {"full path", WSTR("C:\\Downloads\\setup.exe"), false, WSTR("C:\\PF\\V\\P\\setup.exe"),
+         WSTR("\\Remove Product"), WSTR("C:\\PM\\V\\P\\Remove Product.l")},
+        {"relative path", WSTR("..\\x\\Setup 2.exe"), false, WSTR("C:\\PF\\V\\P\\Setup 2.exe"),
+         WSTR("\\Remove Product"), WSTR("C:\\PM\\V\\P\\Remove Product.l")},
+        {"no backslash", WSTR("setup.exe"), false, WSTR("C:\\PF\\V\\P\\setup.exe"),
+         WSTR("\\Remove Product"), WSTR("C:\\PM\\V\\P\\Remove Product.l")},
+        {"trailing backslash", WSTR("C:\\dir\\"), false, WSTR("C:\\PF\\V\\P"),
+         WSTR("\\Remove Product"), WSTR("C:\\PM\\V\\P\\Remove Product.l")},
+        {"empty", WSTR(""), false, WSTR("C:\\PF\\V\\P"), WSTR("\\Remove Product"),
+         WSTR("C:\\PM\\V\\P\\Remove Product.l")},
+        {"no title format", WSTR("setup.exe"), true, WSTR("C:\\PF\\V\\P\\setup.exe"), WSTR(""),
+         WSTR("C:\\PM\\V\\P.l")},
+    };
+    // The installation folder ends without a backslash (the texts begin with theirs), so the
+    // copy's file name is joined with one; a folder that ends in one gets no second.
+    for (const Case& c : cases) {
+        Texts t = texts;
+        if (c.titleMissing)
+            t.erase(48);
+        GString installDir, menuDir;
+        installDir.AssignUtf8("C:\\PF\\V\\P");   // narrow folders are taken as well
+        menuDir.AssignWide(WSTR("C:\\PM\\V\\P"));
+        GString self, title, copy, link;
+        copy.AssignUtf8("old");
+        SelfPathTargets targets = {&self, &title, &copy, &link};
+        ASSERT_EQ(1, ComposeSelfPaths(c.argv0, installDir, menuDir, Lookup, &t, targets)) << c.what;
+        EXPECT_TRUE(Wide(self) == WText(c.argv0)) << c.what;
+        EXPECT_TRUE(Wide(copy) == c.selfCopy) << c.what;
+        EXPECT_TRUE(Wide(title) == c.title) << c.what;
+        EXPECT_TRUE(Wide(link) == c.selfLink) << c.what;
+    }
+}
+
+TEST(Paths, SelfCopyGetsOneBackslash)
+{
+    struct Case {
+        const char* installDir;
+        const WChar* argv0;
+        WText selfCopy;
+    } cases[] = {
+        {"C:\\Inst", WSTR("a\\setup.exe"), WSTR("C:\\Inst\\setup.exe")},
+        {"C:\\Inst\\", WSTR("a\\setup.exe"), WSTR("C:\\Inst\\setup.exe")},
+        {"C:\\Inst", WSTR("a\\"), WSTR("C:\\Inst")},
+        {"", WSTR("setup.exe"), WSTR("setup.exe")},
+    };
+    for (const Case& c : cases) {
+        GString installDir, menuDir, self, title, copy, link;
+        installDir.AssignUtf8(c.installDir);
+        SelfPathTargets targets = {&self, &title, &copy, &link};
+        ASSERT_EQ(1, ComposeSelfPaths(c.argv0, installDir, menuDir, Lookup, (void*)&kTexts, targets));
+        EXPECT_TRUE(Wide(copy) == c.selfCopy) << c.installDir;
+    }
+}
