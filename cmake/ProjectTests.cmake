@@ -41,8 +41,17 @@ function(project_add_gtest target)
     endforeach()
     list(REMOVE_DUPLICATES suites)
     foreach(suite ${suites})
-      add_test(NAME ${suite} COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*:${suite}/*)
-      set_tests_properties(${suite} PROPERTIES LABELS ${ARG_LABEL}
+      # ctest applies a test's properties to every test of that name in the tree, so a suite
+      # that a second program also has (portable tests and Win32 tests of one area) gets the
+      # program's name added to keep its label and Wine flags its own.
+      get_property(taken GLOBAL PROPERTY PROJECT_WINE_TEST_NAMES)
+      set(name ${suite})
+      if(suite IN_LIST taken)
+        set(name ${suite}:${target})
+      endif()
+      set_property(GLOBAL APPEND PROPERTY PROJECT_WINE_TEST_NAMES ${name})
+      add_test(NAME ${name} COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*:${suite}/*)
+      set_tests_properties(${name} PROPERTIES LABELS ${ARG_LABEL}
         ENVIRONMENT "WINE_RUN_FLAGS=${ARG_WINE_FLAGS}")
     endforeach()
   else()

@@ -9,10 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "ItemBuilder.h"
+#include "KeyBlockMaker.h"
 #include "WinTestUtil.h"
 #include "app/Install.h"
 
 namespace {
+
+WText Wide(const GString& s)
+{
+    return WText(s.WideAt(0), (size_t)s.GetLength());
+}
 
 class Files : public ::testing::Test
 {
@@ -253,6 +260,147 @@ TEST_F(Files, WriteItemToFileRefusesWhatItCannotRead)
     EXPECT_EQ(0, m_install.WriteItemToFile(path.c_str(), nullptr, sizeof garbage));
     EXPECT_EQ(0, m_install.WriteItemToFile(path.c_str(), garbage, sizeof garbage));
     EXPECT_FALSE(FileExists(path)) << "no file for an item that does not decode";
+}
+
+TEST_F(Files, MakeTempFile)
+{
+    ASSERT_TRUE(LoadTexts(m_install, {{152, "kbdsetup"}}));
+    GString first, second;
+    ASSERT_EQ(1, m_install.MakeTempFile(first, 152, m_dir.c_str()));
+    ASSERT_EQ(1, m_install.MakeTempFile(second, 152, m_dir.c_str()));
+    WText a = first.GetWide();
+    WText b = second.GetWide();
+    EXPECT_EQ((int)a.size(), first.GetLength());
+    EXPECT_NE(a, b);
+    for (const WText& path : {a, b}) {
+        // The system's scheme: three characters of the prefix, a hexadecimal number, ".tmp".
+        EXPECT_EQ(0, path.compare(0, m_dir.size() + 4, m_dir + L"\\kbd")) << "in the given folder";
+        EXPECT_EQ(L".tmp", path.substr(path.size() - 4));
+        std::string contents = "?";
+        EXPECT_TRUE(ReadWholeFile(path, contents)) << "the empty file is made";
+        EXPECT_EQ("", contents);
+    }
+
+    // Without a folder: the temporary folder.
+    WText temp = MakeTestDir(L"tmp");
+    ASSERT_FALSE(temp.empty());
+    wchar_t saved[1024] = {0};
+    DWORD hadTmp = GetEnvironmentVariableW(L"TMP", saved, 1024);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    GString inTemp;
+    EXPECT_EQ(1, m_install.MakeTempFile(inTemp, 152, nullptr));
+    EXPECT_EQ(1, CountFiles(temp));
+    EXPECT_EQ(0, WText(inTemp.GetWide()).compare(0, temp.size() + 4, temp + L"\\kbd"));
+    SetEnvironmentVariableW(L"TMP", hadTmp ? saved : nullptr);
+    RemoveTree(temp);
+
+    // The work string may take the name.
+    EXPECT_EQ(1, m_install.MakeTempFile(m_install.m_scratch, 152, m_dir.c_str()));
+    EXPECT_TRUE(FileExists(m_install.m_scratch.GetWide()));
+
+    GString missing;
+    missing.AssignWide(L"previous");
+    EXPECT_EQ(0, m_install.MakeTempFile(missing, 152, Path(L"no-such-dir").c_str()));
+    EXPECT_EQ(0, missing.GetLength());
+    EXPECT_EQ(0, m_install.MakeTempFile(missing, 0, m_dir.c_str()));
+    EXPECT_EQ(0, m_install.MakeTempFile(missing, 153, m_dir.c_str())) << "no text for the prefix";
+    EXPECT_EQ(3, CountFiles(m_dir));
+}
+
+TEST_F(Files, WriteFileC)
+{
+    ASSERT_TRUE(LoadTexts(m_install, {{67, "later releases\r\n"}, {68, "first release \xC5\xBC"}}));
+    struct Case {
+        int osVersion;
+        std::string text;
+    } cases[] = {
+        {0, "first release \xC5\xBC"},  {50, "first release \xC5\xBC"},
+        {51, "later releases\r\n"},     {62, "later releases\r\n"},
+        {100, "later releases\r\n"},
+    };
+    for (const Case& c : cases) {
+        m_install.m_osVersion = c.osVersion;
+        WText path = Path(L"fileC.txt");
+        EXPECT_EQ(1, m_install.WriteFileC(path.c_str())) << c.osVersion;
+        std::string contents;
+        ASSERT_TRUE(ReadWholeFile(path, contents));
+        EXPECT_EQ(c.text, contents) << c.osVersion;
+    }
+    EXPECT_EQ(0, m_install.WriteFileC(Path(L"missing\\fileC.txt").c_str()));
+    // Without the text the file is made and stays empty.
+    CInstall bare;
+    WText path = Path(L"bare.txt");
+    EXPECT_EQ(0, bare.WriteFileC(path.c_str()));
+    std::string contents = "?";
+    EXPECT_TRUE(ReadWholeFile(path, contents));
+    EXPECT_EQ("", contents);
+}
+
+TEST_F(Files, WriteItemToFile)
+{
+    CByteSource random(5);
+    std::vector<uint8_t> block, key;
+    std::string error;
+    ASSERT_TRUE(MakeKeyBlock(random, block, key, error)) << error;
+    ASSERT_EQ(1, m_install.m_guard.Load(block.data(), (int)block.size()));
+    std::vector<uint8_t> content(150000);
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = (uint8_t)((i * 2654435761u) >> 13);
+    std::vector<uint8_t> item = BuildItem(key.data(), (int)key.size(), content.data(), content.size(), 0);
+
+    WText path = Path(L"document.bin");
+    EXPECT_EQ(1, m_install.WriteItemToFile(path.c_str(), item.data(), (uint32_t)item.size()));
+    std::string written;
+    ASSERT_TRUE(ReadWholeFile(path, written));
+    EXPECT_TRUE(written == std::string(content.begin(), content.end()));
+
+    // A damaged item writes no file.
+    std::vector<uint8_t> damaged = item;
+    damaged[damaged.size() / 2] ^= 0x40;
+    WText damagedPath = Path(L"damaged.bin");
+    EXPECT_EQ(0, m_install.WriteItemToFile(damagedPath.c_str(), damaged.data(), (uint32_t)damaged.size()));
+    EXPECT_FALSE(FileExists(damagedPath));
+    EXPECT_EQ(0, m_install.WriteItemToFile(damagedPath.c_str(), item.data(), (uint32_t)item.size() - 8));
+    EXPECT_FALSE(FileExists(damagedPath));
+
+    // An item of no bytes: the file is made, the write of nothing counts as a failure.
+    std::vector<uint8_t> empty = BuildItem(key.data(), (int)key.size(), content.data(), 0, 0);
+    WText emptyPath = Path(L"empty.bin");
+    EXPECT_EQ(0, m_install.WriteItemToFile(emptyPath.c_str(), empty.data(), (uint32_t)empty.size()));
+    EXPECT_TRUE(FileExists(emptyPath));
+
+    EXPECT_EQ(0, m_install.WriteItemToFile(Path(L"missing\\document.bin").c_str(), item.data(),
+                                           (uint32_t)item.size()));
+}
+
+TEST_F(Files, RunCommand)
+{
+    ASSERT_TRUE(LoadTexts(m_install, {{900, "\"%s\" marker \"%s\""},
+                                      {901, "\"%s\" sleep %d \"%s\""},
+                                      {902, "\"%s\\no-such-program.exe\""}}));
+    WText helper = HelperPath();
+    WText quick = Path(L"quick.txt");
+    WText slow = Path(L"slow.txt");
+
+    // A command that ends within the second has ended when the call returns.
+    EXPECT_EQ(1, m_install.RunCommand(900, helper.c_str(), quick.c_str()));
+    EXPECT_TRUE(FileExists(quick));
+    EXPECT_TRUE(Wide(m_install.m_scratch) == L"\"%s\" marker \"%s\"") << "the format stays";
+
+    // One that runs longer is left running.
+    EXPECT_EQ(1, m_install.RunCommand(901, helper.c_str(), 5000, slow.c_str()));
+    EXPECT_FALSE(FileExists(slow));
+    bool appeared = false;
+    for (int i = 0; i < 600 && !appeared; ++i) {
+        Sleep(100);
+        appeared = FileExists(slow);
+    }
+    EXPECT_TRUE(appeared) << "the command went on after the call returned";
+
+    // Nothing to start, or nothing that starts: still 1. Only format 0 is refused.
+    EXPECT_EQ(1, m_install.RunCommand(902, m_dir.c_str()));
+    EXPECT_EQ(1, m_install.RunCommand(903));
+    EXPECT_EQ(0, m_install.RunCommand(0));
 }
 
 TEST_F(Files, MakeTempFileWithoutPrefix)

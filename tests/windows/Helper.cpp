@@ -4,25 +4,34 @@
 //   engine_helper probe OUTFILE        probe the platform, write "version arch is64 supported"
 //   engine_helper marker FILE          write FILE and exit
 //   engine_helper sleep MS FILE        wait MS milliseconds, then write FILE
+//   ARGV0 paths OUTFILE                compose the paths from the path texts with argv[0] as
+//                                      started; write the result and the four members of the
+//                                      installer's own copy, one a line, UTF-8
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <wchar.h>
 
+#include "WinTestUtil.h"
 #include "app/Install.h"
 
 namespace {
 
-bool WriteText(const wchar_t* path, const char* text)
+bool WriteText(const wchar_t* path, const char* text, size_t length)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    bool ok = WriteFile(file, text, (DWORD)strlen(text), &written, nullptr) != 0;
+    bool ok = WriteFile(file, text, (DWORD)length, &written, nullptr) != 0;
     CloseHandle(file);
     return ok;
+}
+
+bool WriteText(const wchar_t* path, const char* text)
+{
+    return WriteText(path, text, strlen(text));
 }
 
 } // namespace
@@ -37,6 +46,21 @@ int wmain(int argc, wchar_t** argv)
                  (unsigned)install.m_nativeArch, (int)install.m_is64BitOs,
                  install.IsPlatformSupported() ? 1 : 0);
         return WriteText(argv[2], line) ? 0 : 1;
+    }
+    if (argc >= 3 && wcscmp(argv[1], L"paths") == 0) {
+        CInstall install;
+        if (!LoadTexts(install, PathTexts()))
+            return 3;
+        GString out;
+        out.AssignUtf8(install.BuildPaths() ? "1" : "0");
+        GString* members[] = {&install.m_selfPath, &install.m_selfLinkTitle, &install.m_selfCopy,
+                              &install.m_selfLink};
+        for (GString* member : members) {
+            out.AppendLineBreak();
+            out.Append(*member);
+        }
+        const char* text = out.GetNarrow();
+        return text && WriteText(argv[2], text, (size_t)out.GetLength()) ? 0 : 1;
     }
     if (argc >= 3 && wcscmp(argv[1], L"marker") == 0)
         return WriteText(argv[2], "done") ? 0 : 1;

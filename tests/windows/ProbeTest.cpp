@@ -12,6 +12,11 @@
 
 namespace {
 
+WText Wide(const GString& s)
+{
+    return WText(s.WideAt(0), (size_t)s.GetLength());
+}
+
 // Runs the helper with Wine told to report `version` to it alone; its probe comes back as
 // text. Empty when the helper could not run.
 std::string ProbeInChild(const wchar_t* version, const WText& dir)
@@ -90,22 +95,96 @@ TEST(Probe, LookupsWithoutTexts)
     EXPECT_TRUE(install.CheckSingleInstance()) << "no class name, nothing to find";
 }
 
-TEST(Restart, InitiatedWithThePrivilegeEnabled)
+TEST(Probe, SystemLibraryAndFunctionByName)
 {
-    // Wine's shutdown request returns success and does nothing.
     CInstall install;
-    EXPECT_TRUE(install.RestartSystem());
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-    LUID shutdown;
-    ASSERT_TRUE(LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown));
-    PRIVILEGE_SET set;
-    set.PrivilegeCount = 1;
-    set.Control = PRIVILEGE_SET_ALL_NECESSARY;
-    set.Privilege[0].Luid = shutdown;
-    set.Privilege[0].Attributes = 0;
-    BOOL enabled = FALSE;
-    ASSERT_TRUE(PrivilegeCheck(token, &set, &enabled));
-    EXPECT_TRUE(enabled);
-    CloseHandle(token);
+    ASSERT_TRUE(LoadTexts(install, {{58, "GetNativeSystemInfo"}, {144, "kernel32.dll"},
+                                    {600, "NoSuchFunction"}, {601, "no-such-library.dll"},
+                                    {602, ""}}));
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    HMODULE module = install.LoadSystemLibrary(144);
+    EXPECT_EQ(kernel, module);
+    EXPECT_TRUE(Wide(install.m_scratch) == L"kernel32.dll");
+    FreeLibrary(module);
+    EXPECT_EQ(nullptr, install.LoadSystemLibrary(601));
+    EXPECT_EQ(nullptr, install.LoadSystemLibrary(602));
+
+    module = nullptr;
+    FARPROC proc = install.GetSystemProc(58, 144, module);
+    EXPECT_EQ(GetProcAddress(kernel, "GetNativeSystemInfo"), proc);
+    EXPECT_EQ(kernel, module) << "the module loaded for the call is the caller's";
+    FreeLibrary(module);
+    // A module already held is used whatever the library id says.
+    module = kernel;
+    EXPECT_EQ(GetProcAddress(kernel, "GetNativeSystemInfo"), install.GetSystemProc(58, 601, module));
+    EXPECT_EQ(nullptr, install.GetSystemProc(600, 144, module));
+    EXPECT_EQ(nullptr, install.GetSystemProc(602, 144, module));
+    module = nullptr;
+    EXPECT_EQ(nullptr, install.GetSystemProc(58, 601, module));
+    EXPECT_EQ(nullptr, module);
+
+    // The probe through the named function gives what the system says natively.
+    ASSERT_TRUE(install.ProbePlatform(58, 144));
+    SYSTEM_INFO native;
+    GetNativeSystemInfo(&native);
+    EXPECT_EQ(native.wProcessorArchitecture, install.m_nativeArch);
+    EXPECT_EQ(62, install.m_osVersion);
+}
+
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const wchar_t* className)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = PlainWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    if (window) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+TEST(Probe, SingleInstanceBringsTheOtherToTheFront)
+{
+    CInstall install;
+    ASSERT_TRUE(LoadTexts(install, {{94, "EngineTestMainWindow"}}));
+    EXPECT_TRUE(install.CheckSingleInstance()) << "no window of the class yet";
+
+    HWND first = MakeWindow(L"EngineTestMainWindow");
+    ASSERT_NE(nullptr, first);
+    HWND other = MakeWindow(L"EngineTestOtherWindow");
+    ASSERT_NE(nullptr, other);
+    SetForegroundWindow(other);
+    Pump();
+    ASSERT_EQ(other, GetForegroundWindow());
+
+    EXPECT_FALSE(install.CheckSingleInstance());
+    Pump();
+    EXPECT_EQ(first, GetForegroundWindow());
+
+    DestroyWindow(first);
+    DestroyWindow(other);
+    Pump();
+    EXPECT_TRUE(install.CheckSingleInstance()) << "gone again";
 }

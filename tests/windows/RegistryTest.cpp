@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "WinTestUtil.h"
 #include "app/Install.h"
 
 namespace {
-
-typedef std::wstring WText;
 
 const wchar_t kTestRoot[] = L"Software\\EngineRegistryTest";
 
@@ -431,4 +430,133 @@ TEST_F(Registry, MissingIdNeverTouchesTheRegistry)
     RegCloseKey(sz);
     RegCloseKey(dword);
     RegCloseKey(binary);
+}
+
+TEST_F(Registry, ByIdFormsUseTheText)
+{
+    ASSERT_TRUE(LoadTexts(m_install, {{500, "Sub\\Key"}, {501, "Number"}, {502, "Bytes"},
+                                      {503, "Text"}, {504, ""}, {505, "value \xC5\xBC"}}));
+    HKEY key = m_install.CreateRegKey(m_root, 500, KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, key);
+    EXPECT_TRUE(Wide(m_install.m_scratch) == L"Sub\\Key") << "looked up into the work string";
+    RegCloseKey(key);
+    key = m_install.OpenRegKey(m_root, L"Sub\\Key", KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, key) << "created under the text of the id";
+    RegCloseKey(key);
+    key = m_install.OpenRegKey(m_root, 500, KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, key);
+
+    uint32_t value = 0;
+    EXPECT_EQ(1, m_install.SetRegDword(key, 501, 0x01020304));
+    EXPECT_EQ(1, m_install.QueryRegDword(key, L"Number", value));
+    EXPECT_EQ(0x01020304u, value);
+    value = 0;
+    EXPECT_EQ(1, m_install.QueryRegDword(key, 501, value));
+    EXPECT_EQ(0x01020304u, value);
+
+    const uint8_t bytes[3] = {9, 8, 7};
+    EXPECT_EQ(1, m_install.SetRegBinary(key, 502, bytes, 3));
+    uint32_t count = 0;
+    uint8_t* back = m_install.QueryRegBinary(key, 502, count);
+    ASSERT_NE(nullptr, back);
+    ASSERT_EQ(3u, count);
+    EXPECT_EQ(0, memcmp(bytes, back, 3));
+    free(back);
+    back = m_install.QueryRegBinary(key, L"Bytes", count);
+    EXPECT_NE(nullptr, back);
+    free(back);
+
+    EXPECT_EQ(1, m_install.SetRegString(key, 503, (StringId)505));
+    GString text;
+    EXPECT_EQ(1, m_install.QueryRegString(key, L"Text", text));
+    EXPECT_TRUE(Wide(text) == L"value \x17c");
+    GString same;
+    same.AssignUtf8("value \xC5\xBC");
+    EXPECT_EQ(1, m_install.RegStringEquals(key, 503, same));
+
+    // The name of SetRegString and RegStringEquals goes to a string of their own, so the work
+    // string itself can be the text.
+    m_install.m_scratch.AssignWide(L"from the work string");
+    EXPECT_EQ(1, m_install.SetRegString(key, 503, m_install.m_scratch));
+    EXPECT_EQ(1, m_install.QueryRegString(key, L"Text", text));
+    EXPECT_TRUE(Wide(text) == L"from the work string");
+    EXPECT_EQ(1, m_install.RegStringEquals(key, 503, m_install.m_scratch));
+    EXPECT_TRUE(Wide(m_install.m_scratch) == L"from the work string");
+    // Reading into the work string by id.
+    m_install.m_scratch.AssignWide(L"overwritten");
+    EXPECT_EQ(1, m_install.QueryRegString(key, 503, m_install.m_scratch));
+    EXPECT_TRUE(Wide(m_install.m_scratch) == L"from the work string");
+
+    m_install.DeleteRegValue(key, 501);
+    EXPECT_FALSE(ValueExists(key, L"Number"));
+    EXPECT_TRUE(ValueExists(key, L"Bytes"));
+    RegCloseKey(key);
+
+    // An empty text is no name: no handle to the parent, no value written.
+    EXPECT_EQ(nullptr, m_install.OpenRegKey(m_root, 504, KEY_READ));
+    EXPECT_EQ(nullptr, m_install.CreateRegKey(m_root, 504, KEY_READ));
+    EXPECT_EQ(0, m_install.SetRegString(m_root, 504, same));
+    EXPECT_EQ(0, m_install.SetRegString(m_root, 503, (StringId)506)) << "value text missing";
+    EXPECT_FALSE(ValueExists(m_root, L"Text"));
+}
+
+TEST_F(Registry, DeleteRegKey)
+{
+    ASSERT_TRUE(LoadTexts(m_install, {{500, "Sub\\Key"}, {504, ""}, {507, "Sub"}}));
+    HKEY key = m_install.CreateRegKey(m_root, L"Sub\\Key", KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, key);
+    RegCloseKey(key);
+    EXPECT_EQ(0, m_install.DeleteRegKey(nullptr, 500));
+    // The key itself goes; its parent stays.
+    EXPECT_EQ(1, m_install.DeleteRegKey(m_root, 500));
+    EXPECT_EQ(nullptr, m_install.OpenRegKey(m_root, L"Sub\\Key", KEY_READ));
+    key = m_install.OpenRegKey(m_root, L"Sub", KEY_READ);
+    EXPECT_NE(nullptr, key);
+    if (key)
+        RegCloseKey(key);
+    EXPECT_EQ(0, m_install.DeleteRegKey(m_root, 500)) << "already gone";
+    // An empty text would delete the key it is given.
+    HKEY sub = m_install.OpenRegKey(m_root, L"Sub", KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(0, m_install.DeleteRegKey(sub, 504));
+    RegCloseKey(sub);
+    sub = m_install.OpenRegKey(m_root, L"Sub", KEY_READ);
+    EXPECT_NE(nullptr, sub);
+    if (sub)
+        RegCloseKey(sub);
+    EXPECT_EQ(1, m_install.DeleteRegKey(m_root, 507));
+    EXPECT_EQ(0u, CountSubKeys(m_root));
+}
+
+TEST_F(Registry, FinishValue)
+{
+    // The finishing value goes into a machine key that exists; it is never created.
+    const wchar_t* path = L"Software\\EngineFinishTest";
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
+    ASSERT_TRUE(LoadTexts(m_install, {{4, "Software\\EngineFinishTest"}, {71, "Finished"},
+                                      {50, "later release"}, {51, "first release"}}));
+    m_install.m_osVersion = 61;
+    EXPECT_FALSE(m_install.WriteFinishValue());
+    EXPECT_EQ(nullptr, m_install.OpenRegKey(HKEY_LOCAL_MACHINE, path, KEY_READ));
+
+    HKEY key = m_install.CreateRegKey(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
+    ASSERT_NE(nullptr, key);
+    struct Case {
+        int osVersion;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"first release"},   {50, L"first release"}, {51, L"later release"},
+        {52, L"later release"},  {100, L"later release"},
+    };
+    for (const Case& c : cases) {
+        RegDeleteValueW(key, L"Finished");
+        m_install.m_osVersion = c.osVersion;
+        EXPECT_TRUE(m_install.WriteFinishValue()) << c.osVersion;
+        GString value;
+        EXPECT_EQ(1, m_install.QueryRegString(key, L"Finished", value)) << c.osVersion;
+        EXPECT_TRUE(Wide(value) == c.text) << c.osVersion;
+    }
+    EXPECT_EQ(0, m_install.SetMachineRegString(4, 71, 52)) << "no text for the value";
+    RegCloseKey(key);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
 }

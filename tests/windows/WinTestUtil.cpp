@@ -1,5 +1,10 @@
 #include "WinTestUtil.h"
 
+#include <stdlib.h>
+
+#include "StringTableBuilder.h"
+#include "app/Install.h"
+
 WText MakeTestDir(const wchar_t* tag)
 {
     wchar_t temp[MAX_PATH + 1] = {0};
@@ -138,14 +143,14 @@ WText HelperPath()
     return path.substr(0, slash == WText::npos ? 0 : slash + 1) + L"engine_helper.exe";
 }
 
-int RunAndWait(const WText& commandLine)
+int RunAndWait(const WText& commandLine, const WText& program)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return -1;
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -154,4 +159,43 @@ int RunAndWait(const WText& commandLine)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return (int)code;
+}
+
+bool LoadTexts(CInstall& install, const TextList& texts)
+{
+    CStringTableBuilder builder;
+    for (const auto& t : texts) {
+        if (!builder.Add(t.first, t.second))
+            return false;
+    }
+    uint32_t length = 0;
+    uint8_t* buffer = builder.BuildBuffer(length);
+    if (!buffer)
+        return false;
+    if (!install.m_baseStrings.Init(buffer, builder.Count(), length)) {
+        free(buffer);
+        return false;
+    }
+    return true;
+}
+
+const TextList& PathTexts()
+{
+    static const TextList texts = {
+        {9, "\\Vendor"},
+        {10, "\\Product"},
+        {22, "\\Layout"},
+        {23, "Polish"},
+        {30, "\\Guide"},
+        {42, ".pdf"},
+        {43, ".lnk"},
+        {44, ".txt"},
+        {46, ".url"},
+        {48, "\\Remove %s"},
+        {70, "\\Website"},
+        {71, "\\Changes"},
+        {80, "\\Layout.dll"},
+        {81, "Layout \xC5\xBC"},
+    };
+    return texts;
 }

@@ -25,5 +25,15 @@ bool IsPendingDelete(const WText& path);
 
 // The helper program built beside the tests.
 WText HelperPath();
-// Starts a command line and waits for it; its exit code, or -1 when it did not start.
-int RunAndWait(const WText& commandLine);
+// Starts a command line (of `program` when given, whatever the line's first word) and waits
+// for it; its exit code, or -1 when it did not start.
+int RunAndWait(const WText& commandLine, const WText& program = WText());
+
+// Texts by StringId, UTF-8.
+typedef std::vector<std::pair<uint32_t, std::string>> TextList;
+class CInstall;
+// Makes `texts` the base string table of `install` (the only table it then has).
+bool LoadTexts(CInstall& install, const TextList& texts);
+
+// The texts the path tests compose from, shared by the tests and the helper program.
+const TextList& PathTexts();
