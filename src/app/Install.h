@@ -101,6 +101,11 @@ public:
     bool WriteFinishValue();
     bool RestartSystem();
 
+    // The sequences behind the pages' commands, and the welcome page's document button.
+    int Install();
+    int Uninstall();
+    int OpenInfoDocument();
+
     uint16_t m_defaultLangId;
     uint16_t m_targetLangId;
     uint32_t m_optLangSettings;
