@@ -11,6 +11,8 @@
 #include "FormatDirective.h"
 #include "GString.h"
 
+struct NumberBody;
+
 class CFormatWriter
 {
 public:
@@ -61,8 +63,8 @@ private:
     int WriteEngineering(const FormatDirective& d);
     int WriteSize(const FormatDirective& d);
     int WriteAddress(const FormatDirective& d);
-    int AppendField(const FormatDirective& d, const char* body, int bytes, int chars,
-                    int zerosAt, bool zerosAllowed);
+    int AppendField(unsigned flags, int width, const NumberBody& body, bool zerosAllowed);
+    int AppendNonFinite(unsigned flags, int width, double x);
 
     GString& m_target;
     CFormatArgs& m_args;
