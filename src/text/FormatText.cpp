@@ -136,6 +136,27 @@ int CFormatWriter::WriteText(const FormatDirective& d)
 int CFormatWriter::WriteWideText(const FormatDirective& d, const uint8_t* text, int64_t maxBytes)
 {
     int64_t maxUnits = maxBytes / 2;
+    if (d.width <= 0 && d.precision >= 0 && !(d.flags & (kFmtStrict | kFmtAlt)) &&
+        ((uintptr_t)text & 1) == 0) {
+        // Plain text without padding: copied into the free room while it is scanned. When the
+        // room runs out first, the general path below starts again.
+        const WChar* source = (const WChar*)text;
+        int64_t limit = d.precision > 0 && d.precision < maxUnits ? d.precision : maxUnits;
+        if (limit > m_free)
+            limit = m_free;
+        int64_t n = 0;
+        while (n < limit && source[n]) {
+            m_end[n] = source[n];
+            ++n;
+        }
+        if (n < limit || n == (d.precision > 0 ? d.precision : -1) || n == maxUnits ||
+            !source[n]) {
+            m_end += n;
+            m_free -= n;
+            m_target.m_length += (int)n;
+            return 1;
+        }
+    }
     int64_t count;
     if (d.precision < 0) {
         count = -(int64_t)d.precision;

@@ -84,14 +84,11 @@ int CFormatWriter::RunFrom(const WChar* p)
     int ok = 1;
     while (*p) {
         if (*p != '%') {
-            const WChar* end = p + 1;
-            while (*end && *end != '%')
-                ++end;
-            if (!AppendUnits(p, end - p)) {
+            p = CopyLiteral(p);
+            if (!p) {
                 ok = 0;
                 break;
             }
-            p = end;
             continue;
         }
         FormatDirective d;
@@ -111,14 +108,11 @@ int CFormatWriter::RunFrom(const WChar* p)
             // Not a conversion: the directive is dropped and the character in its conversion
             // position is ordinary text, even a "%".
             if (*p) {
-                const WChar* end = p + 1;
-                while (*end && *end != '%')
-                    ++end;
-                if (!AppendUnits(p, end - p)) {
+                p = CopyLiteral(p);
+                if (!p) {
                     ok = 0;
                     break;
                 }
-                p = end;
             }
             continue;
         }
@@ -204,6 +198,31 @@ WChar* CFormatWriter::Claim(int64_t count)
     m_free -= count;
     m_target.m_length += (int)count;
     return out;
+}
+
+const WChar* CFormatWriter::CopyLiteral(const WChar* p)
+{
+    // Straight into the free room while it lasts: no separate scan for the run's end.
+    const WChar* q = p;
+    if (m_free > 0) {
+        int64_t n = 1;
+        m_end[0] = p[0];
+        while (n < m_free && p[n] && p[n] != '%') {
+            m_end[n] = p[n];
+            ++n;
+        }
+        m_end += n;
+        m_free -= n;
+        m_target.m_length += (int)n;
+        q = p + n;
+        if (!*q || *q == '%')
+            return q;
+    }
+    // The rest of the run with one claim.
+    const WChar* end = q + 1;
+    while (*end && *end != '%')
+        ++end;
+    return AppendUnits(q, end - q) ? end : nullptr;
 }
 
 int CFormatWriter::AppendUnits(const WChar* text, int64_t count)
@@ -327,6 +346,12 @@ int CFormatWriter::WriteInteger(const FormatDirective& d)
         for (int k = 0; k < digits; ++k) {
             *--q = (WChar)('0' + v % 10);
             v /= 10;
+        }
+    } else if (!group && shift) {
+        unsigned mask = (unsigned)base - 1;
+        for (int k = 0; k < digits; ++k) {
+            *--q = (WChar)table[(unsigned)m & mask];
+            m >>= shift;
         }
     } else {
         for (int k = 0; k < digits; ++k) {

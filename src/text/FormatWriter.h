@@ -41,6 +41,9 @@ private:
     // Takes the target's end and free room again after the target changed by other means.
     void Sync();
     int AppendUnits(const WChar* text, int64_t count);
+    // Copies literal text from p (its first unit whatever it is) up to a "%" or the end;
+    // returns where it stopped, null when the room cannot be made.
+    const WChar* CopyLiteral(const WChar* p);
     // Whether `bytes` bytes at `p` (at least one) overlap the target's current block.
     bool InTargetBlock(const void* p, int64_t bytes) const;
     // Bytes that may be read at `p` when it points into the target's block as the call found

@@ -434,3 +434,21 @@ TEST(Format, DirectiveParser)
         EXPECT_EQ(r.length, d.length) << name;
     }
 }
+
+// Literal text and plain texts go straight into the free room; runs longer than the room
+// continue after one growth.
+TEST(Format, RunsLongerThanTheFreeRoom)
+{
+    const WText literal = W(WSTR("0123456789abcdefghijklmnopqrstuvwxyz!"));   // 37 units
+    WText directives = literal + W(WSTR("%s|%.30s|%s"));
+    const WText text = W(WSTR("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"));        // 36 units
+    for (int start = 0; start < 40; start += 3) {
+        GString s;
+        s.AssignWide(WText((size_t)start, '.').c_str());
+        ASSERT_TRUE(AppendFormat(s, directives.c_str(), text.c_str(), text.c_str(), WSTR("")));
+        WText expected = WText((size_t)start, '.') + literal + text + W(WSTR("|")) + text.substr(0, 30) +
+                         W(WSTR("|"));
+        EXPECT_EQ(Show(expected), Show(Text(s))) << start;
+        EXPECT_TRUE(Terminated(s));
+    }
+}
