@@ -94,8 +94,15 @@ public:
     int WriteItemToFile(const WChar* path, const uint8_t* item, uint32_t storedSize);
     int WriteFileC(const WChar* path);
 
-    // Steps of Run and Finish that later parts of the engine provide.
+    // Shortcuts and the shell. A link is made when it was saved; the association texts and
+    // the command-line format come from the string tables.
+    int CreateShortcut(const WChar* target, const WChar* link, const WChar* description,
+                       const WChar* iconLocation, int iconIndex);
+    int GetAssociatedProgram(StringId fileType, GString& out);
+    int OpenWithAssociatedProgram(StringId fileType, StringId format, const WChar* argument);
     int CheckAssociatedProgram(StringId fileType, StringId needle);
+
+    // Steps of Run and Finish that later parts of the engine provide.
     int ReadScancodeMap();
     int ReadInstallRecord();
     bool WriteFinishValue();

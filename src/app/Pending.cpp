@@ -3,11 +3,6 @@
 // Steps of Run and Finish whose engine parts are not built yet. Each reports "nothing found"
 // or "not done", which is what Run and Finish already tolerate.
 
-int CInstall::CheckAssociatedProgram(StringId, StringId)
-{
-    return 0;
-}
-
 int CInstall::ReadScancodeMap()
 {
     return 0;
@@ -27,11 +22,6 @@ int CInstall::Install()
 }
 
 int CInstall::Uninstall()
-{
-    return 0;
-}
-
-int CInstall::OpenInfoDocument()
 {
     return 0;
 }
