@@ -102,9 +102,14 @@ public:
     int OpenWithAssociatedProgram(StringId fileType, StringId format, const WChar* argument);
     int CheckAssociatedProgram(StringId fileType, StringId needle);
 
+    // The installation record, in the 32-bit registry view. Reading fills the recorded fields
+    // and gives 1 when an installation (this version's or the older one) was found.
+    int ReadInstallRecord();
+    int WriteInstallRecord();
+    int RemoveInstallRecord();
+
     // Steps of Run and Finish that later parts of the engine provide.
     int ReadScancodeMap();
-    int ReadInstallRecord();
     bool WriteFinishValue();
     bool RestartSystem();
 

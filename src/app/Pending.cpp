@@ -8,11 +8,6 @@ int CInstall::ReadScancodeMap()
     return 0;
 }
 
-int CInstall::ReadInstallRecord()
-{
-    return 0;
-}
-
 // The install and uninstall sequences and the shell's document opening are not built yet:
 // each reports failure, so a page that calls one takes its failure path.
 
