@@ -16,7 +16,8 @@ CInstall::CInstall()
       m_madeFileADesktopLink(0), m_madeFileBDesktopLink(0), m_variant(-1), m_decimalKey(-1),
       m_forceAltLibraries(0), m_optAltLibraries(0), m_settingsOnly(0), m_hadScancodeMap(0),
       m_keyMap(nullptr), m_keyMapCount(kKeyMapRows), m_wizard(nullptr), m_regVersion1(0),
-      m_regVersion2(0), m_regSharedCount(0), m_installedVersion(0), m_installCount(0)
+      m_regVersion2(0), m_regSharedCount(0), m_installedVersion(0), m_installCount(0),
+      m_otherScanMappings(nullptr), m_otherScanMappingCount(0)
 {
     // The working copy starts as the table with every user assignment cleared.
     m_keyMap = (KeyMapEntry*)malloc(sizeof(KeyMapEntry) * (size_t)m_keyMapCount);
@@ -40,6 +41,9 @@ CInstall::~CInstall()
     }
     free(m_keyMap);
     m_keyMap = nullptr;
+    free(m_otherScanMappings);
+    m_otherScanMappings = nullptr;
+    m_otherScanMappingCount = 0;
 }
 
 HWND CInstall::GetOwnerWindow()

@@ -7,6 +7,11 @@
 
 class CWizard;
 
+// The file-system redirection pair of a 64-bit system: disable stores the previous state in a
+// pointer-sized cell, revert takes that state back.
+typedef BOOL(WINAPI* RedirectionDisableProc)(PVOID* previous);
+typedef BOOL(WINAPI* RedirectionRevertProc)(PVOID previous);
+
 class CInstall : public CInstallBase
 {
 public:
@@ -108,8 +113,31 @@ public:
     int WriteInstallRecord();
     int RemoveInstallRecord();
 
-    // Steps of Run and Finish that later parts of the engine provide.
+    // Layout-library customisation: the builds for this system, patched with the key map and
+    // the decimal key, written beside the installation and moved over the system copies at the
+    // next restart. Buffers returned belong to the caller (free()); so does the module handle
+    // of GetRedirectionSwitch (FreeLibrary).
+    uint8_t* HexToBytes(StringId id, uint32_t& byteCount);
+    int SelectLayoutItems(const uint8_t*& first, const uint8_t*& second, int32_t& firstSize,
+                          int32_t& secondSize);
+    int GetLayoutLibraryPaths(GString& dest32, GString& destNative, GString* temp32 = nullptr,
+                              GString* tempNative = nullptr);
+    HMODULE GetRedirectionSwitch(RedirectionDisableProc& disable, RedirectionRevertProc& revert);
+    int PatchLayoutLibrary(const WChar* destination, const WChar* tempPath, const uint8_t* item,
+                           int32_t storedSize);
+    int InstallLayoutLibraries();
+
+    // Layout registration: the layout key, the system scan-code map, the toggle values and the
+    // input-language scripts.
+    int RegisterLayout();
+    int UnregisterLayout();
     int ReadScancodeMap();
+    int WriteScancodeMap();
+    int WriteToggleValues();
+    int RunLanguageScript(uint16_t langId, uint32_t flag);
+    int RunUndoScript();
+
+    // Steps of Run and Finish that later parts of the engine provide.
     bool WriteFinishValue();
     bool RestartSystem();
 
@@ -185,6 +213,11 @@ public:
     uint32_t m_regSharedCount;
     uint32_t m_installedVersion;
     uint32_t m_installCount;
+
+    // Entries of the system scan-code map read at start for keys the key table has no row for
+    // (raw u32 entries, owned): written back unchanged with the rows' remaps.
+    uint32_t* m_otherScanMappings;
+    int32_t m_otherScanMappingCount;
 
 private:
     bool ReadTableItem(const struct PayloadItem& item, StringTable& table);

@@ -4,6 +4,7 @@
 //   engine_helper probe OUTFILE        probe the platform, write "version arch is64 supported"
 //   engine_helper marker FILE          write FILE and exit
 //   engine_helper sleep MS FILE        wait MS milliseconds, then write FILE
+//   engine_helper copy FROM TO         copy the file FROM to TO (a script the installer runs)
 //   ARGV0 paths OUTFILE                compose the paths from the path texts with argv[0] as
 //                                      started; write the result and the four members of the
 //                                      installer's own copy, one a line, UTF-8
@@ -64,6 +65,8 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc >= 3 && wcscmp(argv[1], L"marker") == 0)
         return WriteText(argv[2], "done") ? 0 : 1;
+    if (argc >= 4 && wcscmp(argv[1], L"copy") == 0)
+        return CopyFileW(argv[2], argv[3], FALSE) ? 0 : 1;
     if (argc >= 4 && wcscmp(argv[1], L"sleep") == 0) {
         Sleep((DWORD)wcstoul(argv[2], nullptr, 10));
         return WriteText(argv[3], "done") ? 0 : 1;

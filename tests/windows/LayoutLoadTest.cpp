@@ -1,6 +1,7 @@
 // The x64 layout libraries as the system's loader sees them: each loads, its descriptor
 // hands out tables inside the loaded image, and the scan-code tables it reaches give the key
 // table's defaults for Caps Lock, Left Shift and the right-hand extended keys.
+#include "LayoutView.h"
 #include "engine/KeyTable.h"
 
 #include <windows.h>
@@ -11,38 +12,6 @@
 
 namespace
 {
-// The table structure as the system reads it on x64 (8-byte pointers), declared here on its
-// own so that a mistake in the library's declaration cannot hide behind the same mistake.
-struct ScanRecord
-{
-    BYTE scanCode;
-    WORD virtualKey;
-};
-
-struct TablesView
-{
-    const void* modifiers;
-    const void* characters;
-    const void* deadKeys;
-    const void* keyNames;
-    const void* extendedKeyNames;
-    const void* deadKeyNames;
-    const WORD* scanToVk;
-    BYTE scanCount;
-    const ScanRecord* e0;
-    const ScanRecord* e1;
-    DWORD localeFlags;
-    BYTE ligatureMaximum;
-    BYTE ligatureSize;
-    const void* ligatures;
-    DWORD type;
-    DWORD subtype;
-};
-
-static_assert(sizeof(TablesView) == 104, "the x64 table structure is 104 bytes");
-
-typedef const TablesView*(__cdecl* DescriptorProc)();
-
 std::wstring LibraryPath(int set, int variant, int slot)
 {
     wchar_t exe[MAX_PATH];
@@ -51,21 +20,6 @@ std::wstring LibraryPath(int set, int variant, int slot)
     path.erase(path.find_last_of(L'\\') + 1);
     return path + L"layout\\kbdklwk-s" + std::to_wstring(set) + L"-v" + std::to_wstring(variant)
         + L"-slot" + std::to_wstring(slot) + L".dll";
-}
-
-// The virtual key the library's tables give a scan code (0xE0nn and 0xE1nn through the
-// prefixed tables), or -1 when they have none.
-int VirtualKeyOf(const TablesView* t, uint16_t scanCode)
-{
-    if (scanCode < t->scanCount)
-        return t->scanToVk[scanCode];
-    const ScanRecord* records = (scanCode & 0xFF00) == 0xE000 ? t->e0
-        : (scanCode & 0xFF00) == 0xE100                      ? t->e1
-                                                               : nullptr;
-    for (const ScanRecord* r = records; r && r->scanCode; ++r)
-        if (r->scanCode == (scanCode & 0xFF))
-            return r->virtualKey;
-    return -1;
 }
 
 const int kX64Slots[] = {4, 7, 10, 12};
@@ -117,24 +71,6 @@ TEST(LayoutLibrary, X64BuildsLoadAndGiveTheKeyTableDefaults)
                 ++checked;
             }
     EXPECT_EQ(checked, 24);
-}
-
-struct CharacterTableView
-{
-    const BYTE* rows;
-    BYTE columns;
-    BYTE rowSize;
-};
-
-// The character a virtual key types in a column (0 plain, 1 Shift, 3 AltGr, 4 Shift+AltGr),
-// searched as the system does: the first table that holds the key decides. 0 when none.
-WCHAR CharacterOf(const TablesView* t, BYTE vk, int column)
-{
-    for (auto table = (const CharacterTableView*)t->characters; table->rows; ++table)
-        for (const BYTE* row = table->rows; row[0]; row += table->rowSize)
-            if (row[0] == vk)
-                return column < table->columns ? ((const WCHAR*)(row + 2))[column] : 0;
-    return 0;
 }
 
 TEST(LayoutLibrary, VariantsShareTheirLettersAndDifferOnAltGr)
