@@ -141,8 +141,12 @@ public:
     bool WriteFinishValue();
     bool RestartSystem();
 
-    // The sequences behind the pages' commands, and the welcome page's document button.
+    // The sequences behind the pages' commands, and the welcome page's document button. Install
+    // and Uninstall give 1 when they ran to the end; nothing is undone after a failed step.
     int Install();
+    int InstallFiles();
+    int RemoveOldFiles(int withLibraries);
+    int ScheduleLayoutLibraryRemoval();
     int Uninstall();
     int OpenInfoDocument();
 

@@ -27,42 +27,6 @@ std::string Utf8(const WText& text)
     return std::string(s.GetNarrow(), (size_t)s.GetLength());
 }
 
-struct LinkContents
-{
-    WText target, description, icon;
-    int iconIndex = -1;
-};
-
-bool ReadLink(const WText& path, LinkContents& out)
-{
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                (void**)&link)))
-        return false;
-    IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file));
-    if (ok)
-        ok = SUCCEEDED(file->Load(path.c_str(), STGM_READ));
-    wchar_t buffer[1024];
-    if (ok) {
-        buffer[0] = 0;
-        link->GetPath(buffer, 1024, nullptr, SLGP_RAWPATH);
-        out.target = buffer;
-        buffer[0] = 0;
-        link->GetDescription(buffer, 1024);
-        out.description = buffer;
-        buffer[0] = 0;
-        int index = -1;
-        link->GetIconLocation(buffer, 1024, &index);
-        out.icon = buffer;
-        out.iconIndex = index;
-    }
-    if (file)
-        file->Release();
-    link->Release();
-    return ok;
-}
-
 // A file type whose "open" command starts `program`; removed again by the fixture.
 const wchar_t kFileType[] = L".klwshelltest";
 const wchar_t kProgId[] = L"KlwShellTest.Document";

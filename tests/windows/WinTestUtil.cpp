@@ -2,6 +2,10 @@
 
 #include <stdlib.h>
 
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
 #include "StringTableBuilder.h"
 #include "app/Install.h"
 
@@ -198,4 +202,34 @@ const TextList& PathTexts()
         {81, "Layout \xC5\xBC"},
     };
     return texts;
+}
+
+bool ReadLink(const WText& path, LinkContents& out)
+{
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                (void**)&link)))
+        return false;
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file));
+    if (ok)
+        ok = SUCCEEDED(file->Load(path.c_str(), STGM_READ));
+    wchar_t buffer[1024];
+    if (ok) {
+        buffer[0] = 0;
+        link->GetPath(buffer, 1024, nullptr, SLGP_RAWPATH);
+        out.target = buffer;
+        buffer[0] = 0;
+        link->GetDescription(buffer, 1024);
+        out.description = buffer;
+        buffer[0] = 0;
+        int index = -1;
+        link->GetIconLocation(buffer, 1024, &index);
+        out.icon = buffer;
+        out.iconIndex = index;
+    }
+    if (file)
+        file->Release();
+    link->Release();
+    return ok;
 }

@@ -37,3 +37,11 @@ bool LoadTexts(CInstall& install, const TextList& texts);
 
 // The texts the path tests compose from, shared by the tests and the helper program.
 const TextList& PathTexts();
+
+// A link file's contents as the shell's link object reads them (COM must be initialised).
+struct LinkContents
+{
+    WText target, description, icon;
+    int iconIndex = -1;
+};
+bool ReadLink(const WText& path, LinkContents& out);
