@@ -1,12 +1,11 @@
 #include "Install.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <new>
-#include <wchar.h>
 
 #include "../payload/PayloadItems.h"
+#include "Defaults.h"
 #include "../ui/Wizard.h"
 
 CInstall::CInstall()
@@ -100,9 +99,9 @@ bool CInstall::Init(HINSTANCE instance)
     if (!m_wizard || !m_wizard->Init(instance))
         return false;
 
-    unsigned int langId = 0;
+    uint32_t langId = 0;
     GetString(86, m_scratch);
-    if (swscanf(m_scratch.GetWide(), L"%X", &langId) == 1)
+    if (ScanHexField(m_scratch.GetWide(), langId) == 1)
         m_defaultLangId = (uint16_t)(langId & 0xFFFF);
 
     ChooseVariant();
